@@ -225,3 +225,22 @@ void editTrailer(const std::string& package, const TrailerEdit& edit)
     encodeTrailer(&trailer, at);
     writeBytes(package, bytes);
 }
+
+Bytes packageBytes(const Bytes& image, const Bytes& library, const char* name)
+{
+    Bytes package = image;
+    Bytes stream = compress(library);
+    PackageTrailer trailer = {};
+    trailer.payloadOffset = (uint32_t)package.size();
+    package.insert(package.end(), stream.begin(), stream.end());
+    trailer.payloadEnd = (uint32_t)package.size();
+    if (name) {
+        trailer.nameOffset = (uint32_t)package.size();
+        package.insert(package.end(), name, name + strlen(name) + 1);
+    }
+    memcpy(trailer.signature, "QelSetup", 8);
+    unsigned char bytes[TRAILER_SIZE];
+    encodeTrailer(&trailer, bytes);
+    package.insert(package.end(), bytes, bytes + TRAILER_SIZE);
+    return package;
+}

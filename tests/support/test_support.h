@@ -65,6 +65,10 @@ std::string mingwDirectory(int bits);                    // 32 or 64
 void buildPackage(const std::string& stub, const std::string& library, const std::string& output,
                   const std::vector<std::string>& extra = {});
 
+// A package image built in memory: `image`, the library compressed, the
+// name string (when `name` is not null) and the trailer.
+Bytes packageBytes(const Bytes& image, const Bytes& library, const char* name);
+
 // Rewrites the trailer fields of a package in place.
 struct TrailerEdit {
     long long payloadOffset = -1, payloadEnd = -1, reserved = -1, nameOffset = -1;

@@ -1,6 +1,8 @@
 // The exact longest-match search for the encoder; see match_finder.h.
 #include "pack/match_finder.h"
 
+#include <string.h>
+
 enum : uint32_t { NO_POSITION = 0xFFFFFFFFu, SLOT_MASK = MATCH_FINDER_SLOTS - 1 };
 
 // A position can be copied from when it lies 1 to WINDOW_SIZE bytes back.
@@ -9,8 +11,23 @@ static inline bool inWindow(uint32_t candidate, uint32_t position)
     return candidate < position && position - candidate <= WINDOW_SIZE;
 }
 
+// How many of the first MAX_COPY bytes agree, given that `length` do.
+// Eight bytes are compared at a time where the machine is little-endian:
+// the lowest differing byte of the two words is the first that differs.
+// Both sides may be read up to MAX_COPY bytes on; the block is padded.
 static inline uint32_t commonLength(const unsigned char* a, const unsigned char* b, uint32_t length)
 {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    while (length + 8 <= MAX_COPY) {
+        uint64_t left, right;
+        memcpy(&left, a + length, 8);
+        memcpy(&right, b + length, 8);
+        uint64_t difference = left ^ right;
+        if (difference)
+            return length + (uint32_t)(__builtin_ctzll(difference) >> 3);
+        length += 8;
+    }
+#endif
     while (length < MAX_COPY && a[length] == b[length])
         length++;
     return length;

@@ -1,0 +1,45 @@
+// Real libraries for the benchmarks: the Windows DLLs that come with the
+// mingw packages, found where Debian installs them.
+#ifndef QEL_BENCH_FILES_H
+#define QEL_BENCH_FILES_H
+
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+static inline std::vector<std::string> benchmarkLibraries()
+{
+    std::vector<std::string> found;
+    for (const char* path : {"/usr/i686-w64-mingw32/lib/zlib1.dll",
+                             "/usr/lib/gcc/i686-w64-mingw32/12-win32/libgcc_s_dw2-1.dll",
+                             "/usr/lib/gcc/i686-w64-mingw32/12-win32/libstdc++-6.dll"}) {
+        FILE* probe = fopen(path, "rb");
+        if (probe) {
+            fclose(probe);
+            found.push_back(path);
+        }
+    }
+    return found;
+}
+
+static inline std::vector<unsigned char> benchmarkRead(const std::string& path)
+{
+    std::vector<unsigned char> bytes;
+    FILE* stream = fopen(path.c_str(), "rb");
+    if (!stream)
+        return bytes;
+    unsigned char buffer[65536];
+    size_t count;
+    while ((count = fread(buffer, 1, sizeof(buffer), stream)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + count);
+    fclose(stream);
+    return bytes;
+}
+
+static inline std::string benchmarkName(const std::string& path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
+
+#endif

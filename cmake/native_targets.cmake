@@ -5,6 +5,10 @@ option(QEL_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer"
 if(QEL_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        # Coverage for the fuzzers in every library they link.
+        add_compile_options(-fsanitize=fuzzer-no-link)
+    endif()
 endif()
 
 include_directories(${PROJECT_SOURCE_DIR})
@@ -55,6 +59,6 @@ if(QEL_BENCHMARKS)
     add_subdirectory(bench)
 endif()
 
-if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+if(BUILD_TESTING)
     add_subdirectory(fuzz)
 endif()

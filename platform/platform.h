@@ -12,14 +12,15 @@
 // A module: the executable's own, or a loaded library.
 typedef void* ModuleHandle;
 
-// The secondary library's entry. On 32-bit Windows it is stdcall: the
-// callee removes its one 4-byte argument. Its result is never read.
+// The secondary library's entry, as installer authors declare it:
+// int Setup(char*). On 32-bit Windows it is stdcall: the callee removes
+// its one 4-byte argument. Its result is never read.
 #if defined(_WIN32) && defined(__i386__)
 #define SETUP_ENTRY_CALL __stdcall
 #else
 #define SETUP_ENTRY_CALL
 #endif
-typedef void (SETUP_ENTRY_CALL* SetupEntry)(char* handOverPath);
+typedef int (SETUP_ENTRY_CALL* SetupEntry)(char* handOverPath);
 
 // Every path buffer holds 256 bytes, a path of at most 255 characters.
 enum { PATH_BUFFER_SIZE = 256 };

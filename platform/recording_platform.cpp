@@ -99,7 +99,7 @@ ModuleHandle loadLibrary(const char* path)
     return (ModuleHandle)recordingAnswers.loadHandle;
 }
 
-static void recordedSetup(char* path)
+static int recordedSetup(char* path)
 {
     RecordedCall call;
     call.operation = "setup";
@@ -108,6 +108,7 @@ static void recordedSetup(char* path)
     if (stat(loadedPath.c_str(), &status) == 0)
         call.fileSize = (long long)status.st_size;
     recordedCalls.push_back(call);
+    return 1;
 }
 
 SetupEntry findEntry(ModuleHandle, const char* name)

@@ -1,12 +1,17 @@
 // The POSIX stub run as a real process on every road, with a private
 // temporary directory: what Setup received, the boxes on standard error
 // (one "Setup: TEXT" line each), what is left on disk, and the exit status.
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
+#include "pack/bit_writer.h"
 #include "package/package_format.h"
+#include "package/package_trailer.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -32,6 +37,20 @@ Lines boxes(std::initializer_list<const char*> texts)
     return lines;
 }
 
+// With QEL_VALGRIND set, every run of the stub goes through valgrind's
+// memcheck, which turns any invalid access or leak into exit status 99.
+std::vector<std::string> stubCommand(const std::string& package, const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> command;
+    if (getenv("QEL_VALGRIND"))
+        command = {"/usr/bin/valgrind", "--quiet", "--error-exitcode=99", "--leak-check=full",
+                   "--errors-for-leak-kinds=definite,indirect,possible",
+                   "--show-leak-kinds=definite,indirect,possible"};
+    command.push_back(package);
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+}
+
 struct NativeStub : ::testing::Test {
     ScratchDirectory scratch;
     std::string package, temp;
@@ -45,11 +64,9 @@ struct NativeStub : ::testing::Test {
     {
         buildPackage(nativeStubPath(), nativeSamplePath(sample), package, extra);
     }
-    ProcessResult run(const std::vector<std::string>& arguments = {})
+    ProcessResult run(const std::vector<std::string>& arguments = {}, const std::string& tmpdir = "")
     {
-        std::vector<std::string> command = {package};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        return runProcess(command, {"TMPDIR=" + temp});
+        return runProcess(stubCommand(package, arguments), {"TMPDIR=" + (tmpdir.empty() ? temp : tmpdir)});
     }
     std::string setupLog() const
     {
@@ -188,7 +205,12 @@ TEST_F(NativeStub, FullDiskIsAFailureAndLeavesNoTruncatedLibrary)
 TEST_F(NativeStub, TemporaryDirectoryTooLongForTheLibraryName)
 {
     build("recording_setup");
-    ProcessResult result = runProcess({package}, {"TMPDIR=/" + std::string(250, 't')});
+    std::string directory = scratch.path;   // real, so that valgrind can use it too
+    while (directory.size() < 250) {
+        directory += "/" + std::string(60, 't');
+        mkdir(directory.c_str(), 0755);
+    }
+    ProcessResult result = run({}, directory);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(linesOf(result.errors), boxes({"Cannot create _setup.dll", "Setup.exe is damaged. (1)", "Setup.exe is damaged. (1)"}));
 }
@@ -201,6 +223,63 @@ TEST_F(NativeStub, NameWithoutItsZeroByteIsDamage)
     chmod(package.c_str(), 0755);
     EXPECT_EQ(linesOf(run().errors), boxes({"Setup.exe is damaged.", "Setup.exe is damaged. (1)", "Setup.exe is damaged. (1)"}));
     EXPECT_TRUE(tempEmpty());
+}
+
+TEST_F(NativeStub, TruncatedPackageIsNoPackage)
+{
+    build("recording_setup");
+    Bytes bytes = readBytes(package);
+    bytes.resize(bytes.size() - 10);
+    rewrite(bytes);
+    EXPECT_EQ(linesOf(run().errors), boxes({"Setup.exe is damaged.", "Setup.exe is damaged. (1)", "Setup.exe is damaged. (1)"}));
+    EXPECT_TRUE(tempEmpty());
+}
+
+TEST_F(NativeStub, MissingTemporaryDirectoryCannotHoldTheLibrary)
+{
+    if (getenv("QEL_VALGRIND"))
+        GTEST_SKIP() << "valgrind itself needs the temporary directory";
+    build("recording_setup");
+    ProcessResult result = run({}, scratch.file("no-such-directory"));
+    EXPECT_EQ(linesOf(result.errors), boxes({"Cannot create _setup.dll", "Setup.exe is damaged. (1)", "Setup.exe is damaged. (1)"}));
+}
+
+TEST_F(NativeStub, StreamWithoutEndMarkerDecodesThePackagesTailOntoTheLibrary)
+{
+    // Literal tokens only and no end marker: the expander runs on into the
+    // name, the fill and the trailer. An ELF library with bytes appended
+    // still loads, so Setup runs; qelpack verify reports the missing marker.
+    Bytes library = readBytes(nativeSamplePath("recording_setup"));
+    FILE* stream = tmpfile();
+    BitWriter writer;
+    openBitWriter(&writer, stream);
+    for (unsigned char value : library)
+        writeBits(&writer, 0x100 | value, 9);
+    flushBitWriter(&writer);
+    rewind(stream);
+    Bytes tokens = readRest(stream);
+    fclose(stream);
+    Bytes bytes = readBytes(nativeStubPath());
+    PackageTrailer trailer = {};
+    trailer.payloadOffset = (uint32_t)bytes.size();
+    bytes.insert(bytes.end(), tokens.begin(), tokens.end());
+    trailer.payloadEnd = trailer.nameOffset = (uint32_t)bytes.size();
+    for (char c : std::string("Setup1.Qel"))
+        bytes.push_back((unsigned char)c);
+    bytes.push_back(0);
+    memcpy(trailer.signature, "QelSetup", 8);
+    unsigned char encoded[TRAILER_SIZE];
+    encodeTrailer(&trailer, encoded);
+    bytes.insert(bytes.end(), encoded, encoded + TRAILER_SIZE);
+    rewrite(bytes);
+
+    ProcessResult result = run();
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.errors, "");
+    EXPECT_EQ(setupLog(), "Setup " + scratch.file("Setup1.Qel") + "\n");
+    ProcessResult verified = runProcess({qelpackPath(), "verify", package});
+    EXPECT_EQ(verified.status, 1);
+    EXPECT_NE(verified.output.find("end marker"), std::string::npos) << verified.output;
 }
 
 } // namespace

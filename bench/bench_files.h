@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "pack/file_bytes.h"
+
 static inline std::vector<std::string> benchmarkLibraries()
 {
     std::vector<std::string> found;
@@ -26,14 +28,8 @@ static inline std::vector<std::string> benchmarkLibraries()
 static inline std::vector<unsigned char> benchmarkRead(const std::string& path)
 {
     std::vector<unsigned char> bytes;
-    FILE* stream = fopen(path.c_str(), "rb");
-    if (!stream)
-        return bytes;
-    unsigned char buffer[65536];
-    size_t count;
-    while ((count = fread(buffer, 1, sizeof(buffer), stream)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + count);
-    fclose(stream);
+    std::string error;
+    readFileBytes(path, &bytes, &error);
     return bytes;
 }
 

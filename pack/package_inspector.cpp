@@ -154,10 +154,7 @@ void checkStream(FILE* stream, const PackageInfo& info, const std::vector<unsign
     std::vector<unsigned char> expanded;
     fflush(library);
     rewind(library);
-    unsigned char buffer[65536];
-    size_t count;
-    while ((count = fread(buffer, 1, sizeof(buffer), library)) > 0)
-        expanded.insert(expanded.end(), buffer, buffer + count);
+    readStreamBytes(library, &expanded);
     fclose(library);
 
     PeImage stubImage;

@@ -13,6 +13,7 @@
 
 #include "expand/bit_reader.h"
 #include "expand/lzss_expander.h"
+#include "pack/file_bytes.h"
 #include "pack/lzss_encoder.h"
 #include "package/package_trailer.h"
 
@@ -71,10 +72,7 @@ long long fileSize(const std::string& path)
 Bytes readRest(FILE* stream)
 {
     Bytes bytes;
-    unsigned char buffer[65536];
-    size_t count;
-    while ((count = fread(buffer, 1, sizeof(buffer), stream)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + count);
+    readStreamBytes(stream, &bytes);
     return bytes;
 }
 

@@ -3,6 +3,7 @@
 // message box then returns at once). Wine's relay log records each call the
 // stub's own image makes, with its arguments: the boxes, the load, the
 // look-up, the unload and the deletion, in order.
+#include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -147,11 +148,12 @@ struct WineStub : ::testing::Test {
             clearTemp();
     }
 
-    // The Windows temporary directory of the prefix's user, on the Linux side.
+    // The Windows temporary directory of the prefix's user (Wine names the
+    // user after the account it runs as), on the Linux side.
     std::string temp() const
     {
-        const char* user = getenv("USER");
-        std::string name = user && *user ? user : "root";
+        const passwd* account = getpwuid(getuid());
+        std::string name = account ? account->pw_name : "root";
         return prefixPath() + "/drive_c/users/" + name + "/Temp";
     }
     void clearTemp() const

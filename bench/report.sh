@@ -25,7 +25,6 @@ best_seconds() {
     echo "$best"
 }
 rate() { awk -v bytes="$1" -v seconds="$2" 'BEGIN { printf "%.1f", bytes / seconds / 1e6 }'; }
-percent() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f%%", 100 * a / b }'; }
 
 libraries=(/usr/i686-w64-mingw32/lib/zlib1.dll
            /usr/lib/gcc/i686-w64-mingw32/12-win32/libgcc_s_dw2-1.dll
@@ -38,16 +37,17 @@ echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
 for library in "${libraries[@]}"; do
     [ -f "$library" ] || continue
     size=$(stat -c %s "$library")
-    gzip -9 -c "$library" >"$work/l.gz"
-    xz -9 -c "$library" >"$work/l.xz"
-    "$bench/compress_tool" "$library" "$work/l.opt"
-    "$bench/compress_tool" --fast "$library" "$work/l.fast"
-    optimal=$(stat -c %s "$work/l.opt")
-    fast=$(stat -c %s "$work/l.fast")
+    name=$(basename "$library")
+    gzip -9 -c "$library" >"$work/$name.gz"
+    xz -9 -c "$library" >"$work/$name.xz"
+    "$bench/compress_tool" "$library" "$work/$name.opt"
+    "$bench/compress_tool" --fast "$library" "$work/$name.fast"
+    optimal=$(stat -c %s "$work/$name.opt")
+    fast=$(stat -c %s "$work/$name.fast")
     gzip_time=$(best_seconds sh -c "gzip -9 -c '$library' >/dev/null")
     optimal_time=$(best_seconds "$bench/compress_tool" "$library" /dev/null)
     fast_time=$(best_seconds "$bench/compress_tool" --fast "$library" /dev/null)
-    echo "| $(basename "$library") | $size | $(stat -c %s "$work/l.gz") | $(stat -c %s "$work/l.xz") | $optimal | $fast" \
+    echo "| $name | $size | $(stat -c %s "$work/$name.gz") | $(stat -c %s "$work/$name.xz") | $optimal | $fast" \
          "| +$(awk -v a="$fast" -v b="$optimal" 'BEGIN { printf "%.1f%%", 100 * (a - b) / b }')" \
          "| $(rate "$size" "$gzip_time") | $(rate "$size" "$optimal_time") | $(rate "$size" "$fast_time") |"
 done
@@ -60,11 +60,10 @@ echo "|---|---:|---:|"
 for library in "${libraries[@]}"; do
     [ -f "$library" ] || continue
     size=$(stat -c %s "$library")
-    gzip -9 -c "$library" >"$work/l.gz"
-    "$bench/compress_tool" "$library" "$work/l.opt"
-    gzip_time=$(best_seconds sh -c "gzip -dc '$work/l.gz' >/dev/null")
-    qel_time=$(best_seconds "$bench/expand_tool" "$work/l.opt" /dev/null)
-    echo "| $(basename "$library") | $(rate "$size" "$gzip_time") | $(rate "$size" "$qel_time") |"
+    name=$(basename "$library")
+    gzip_time=$(best_seconds sh -c "gzip -dc '$work/$name.gz' >/dev/null")
+    qel_time=$(best_seconds "$bench/expand_tool" "$work/$name.opt" /dev/null)
+    echo "| $name | $(rate "$size" "$gzip_time") | $(rate "$size" "$qel_time") |"
 done
 
 echo

@@ -91,8 +91,7 @@ static std::string slurp(const std::string& path)
     return std::string(bytes.begin(), bytes.end());
 }
 
-ProcessResult runProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-                         const std::string& directory)
+ProcessResult runProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& environment)
 {
     ScratchDirectory capture;
     std::string outputPath = capture.file("stdout"), errorPath = capture.file("stderr");
@@ -122,17 +121,6 @@ ProcessResult runProcess(const std::vector<std::string>& arguments, const std::v
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::string startIn = directory;
-    std::vector<std::string> wrapped;
-    if (!startIn.empty()) {
-        // posix_spawn has no portable chdir action on this libc; use env -C.
-        wrapped = {"/usr/bin/env", "-C", startIn};
-        wrapped.insert(wrapped.end(), arguments.begin(), arguments.end());
-        argv.clear();
-        for (const std::string& argument : wrapped)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-    }
     pid_t child;
     ProcessResult result;
     if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {

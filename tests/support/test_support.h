@@ -37,11 +37,10 @@ struct ProcessResult {
     std::string errors;     // standard error
 };
 
-// Runs `arguments` with `environment` (NAME=VALUE entries) added to this
-// process's environment, in `directory` when it is not empty.
+// Runs `arguments` with `environment` (NAME=VALUE entries; "NAME=" alone
+// removes NAME) over this process's environment, standard input empty.
 ProcessResult runProcess(const std::vector<std::string>& arguments,
-                         const std::vector<std::string>& environment = {},
-                         const std::string& directory = "");
+                         const std::vector<std::string>& environment = {});
 
 // The project's optimal or greedy compressed stream for `input`.
 Bytes compress(const Bytes& input, bool greedy = false);

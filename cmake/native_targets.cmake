@@ -34,6 +34,7 @@ add_library(qel_pack STATIC
     pack/match_finder.cpp
     pack/lzss_encoder.cpp
     pack/pe_image.cpp
+    pack/elf_image.cpp
     pack/atomic_output.cpp
     pack/file_bytes.cpp
     pack/package_builder.cpp

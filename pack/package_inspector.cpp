@@ -12,6 +12,7 @@
 #include "expand/bit_reader.h"
 #include "expand/lzss_expander.h"
 #include "pack/atomic_output.h"
+#include "pack/elf_image.h"
 #include "pack/file_bytes.h"
 #include "pack/pe_image.h"
 #include "package/package_format.h"
@@ -134,6 +135,11 @@ void checkFill(const PackageInfo& info, const std::vector<unsigned char>& bytes,
     }
 }
 
+bool exportsSetup(const std::vector<std::string>& exports)
+{
+    return std::find(exports.begin(), exports.end(), "Setup") != exports.end();
+}
+
 void checkStream(FILE* stream, const PackageInfo& info, const std::vector<unsigned char>& stub,
                  std::vector<std::string>* findings)
 {
@@ -160,8 +166,10 @@ void checkStream(FILE* stream, const PackageInfo& info, const std::vector<unsign
     PeImage stubImage;
     std::string ignored;
     if (!parsePeImage(stub, &stubImage, &ignored)) {
-        if (expanded.size() < 4 || memcmp(expanded.data(), "\x7f" "ELF", 4) != 0)
+        if (!looksLikeElfImage(expanded))
             findings->push_back("the payload does not expand to an ELF shared library");
+        else if (!exportsSetup(elfExportedNames(expanded)))
+            findings->push_back("the library exports no entry named \"Setup\"");
         return;
     }
     PeImage libraryImage;
@@ -172,11 +180,7 @@ void checkStream(FILE* stream, const PackageInfo& info, const std::vector<unsign
     }
     if (libraryImage.machine != stubImage.machine)
         findings->push_back("the library is built for another machine than the stub");
-    std::vector<std::string> exports = peExportedNames(expanded, libraryImage);
-    bool hasSetup = false;
-    for (const std::string& name : exports)
-        hasSetup = hasSetup || name == "Setup";
-    if (!hasSetup)
+    if (!exportsSetup(peExportedNames(expanded, libraryImage)))
         findings->push_back("the library exports no entry named \"Setup\"");
 }
 

@@ -3,6 +3,7 @@
 // a clear message and exit status 1 (2 for usage), and never leaves a
 // partial output; verify names each kind of damage.
 #include <dirent.h>
+#include <unistd.h>
 #include <string.h>
 
 #include <gtest/gtest.h>
@@ -190,6 +191,19 @@ TEST(Qelpack, BuildRefusesWhatTheStubCouldNotCarry)
     EXPECT_EQ(directoryEntries(scratch.path).size(), 6u) << "a temporary file was left behind";
     EXPECT_EQ(qelpack({"build", "--stub", scratch.file("plain.exe"), "--library", scratch.file("lib"), "-o",
                        scratch.file("fine")}).status, 0);
+}
+
+TEST(Qelpack, LibraryOf2GiBIsRefusedBeforeReading)
+{
+    // A sparse file: the refusal comes from its size, so nothing is read.
+    ScratchDirectory scratch;
+    writeBytes(scratch.file("huge"), {});
+    ASSERT_EQ(truncate(scratch.file("huge").c_str(), 1LL << 31), 0);
+    ProcessResult result = qelpack({"build", "--stub", nativeStubPath(), "--library", scratch.file("huge"), "-o",
+                                    scratch.file("out")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.errors.find("2 GiB or larger"), std::string::npos) << result.errors;
+    EXPECT_FALSE(fileExists(scratch.file("out")));
 }
 
 TEST(Qelpack, NamesThatCannotBeStored)

@@ -101,6 +101,14 @@ TEST(QelpackVerify, FindsEachKindOfDamage)
     }
 }
 
+TEST(QelpackVerify, NativeLibraryWithoutSetupIsAFinding)
+{
+    int status;
+    std::string output = verify(soundLayout(nativeStubPath(), nativeSamplePath("no_entry_setup")).join(), &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(output.find("no entry named \"Setup\""), std::string::npos) << output;
+}
+
 // The Windows checks need the 32-bit build's stub and sample libraries.
 std::string windowsArtifact(const std::string& relative)
 {

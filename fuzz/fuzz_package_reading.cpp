@@ -1,6 +1,7 @@
-// Fuzzes everything that reads a package file: the trailer reader, and
-// qelpack's info and verify, on arbitrary files. None may crash, read out
-// of bounds or hang, whatever the offsets claim.
+// Fuzzes everything that reads a package file: the trailer reader,
+// qelpack's info and verify, and the PE and ELF header readers they use,
+// on arbitrary files. None may crash, read out of bounds or hang, whatever
+// the offsets claim.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -10,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "pack/elf_image.h"
 #include "pack/package_inspector.h"
+#include "pack/pe_image.h"
 #include "package/package_trailer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -27,6 +30,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     PackageTrailer trailer;
     readPackageTrailer(stream, &trailer);
     fclose(stream);
+
+    std::vector<unsigned char> bytes(data, data + size);
+    PeImage image;
+    std::string reason;
+    if (parsePeImage(bytes, &image, &reason)) {
+        peImportedLibraries(bytes, image);
+        peExportedNames(bytes, image);
+        peResourceIds(bytes, image, RESOURCE_TYPE_GROUP_ICON);
+        peResource(bytes, image, RESOURCE_TYPE_GROUP_ICON, 101);
+    }
+    elfExportedNames(bytes);
 
     PackageInfo info;
     std::string error;

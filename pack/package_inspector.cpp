@@ -14,6 +14,7 @@
 #include "pack/atomic_output.h"
 #include "pack/elf_image.h"
 #include "pack/file_bytes.h"
+#include "pack/package_builder.h"
 #include "pack/pe_image.h"
 #include "package/package_format.h"
 
@@ -83,18 +84,16 @@ void readName(FILE* stream, PackageInfo* info)
     }
 }
 
-void checkRegions(const PackageInfo& info, const std::vector<unsigned char>& bytes,
-                  std::vector<std::string>* findings)
+// `stub` is the package's own PE image, or null for a POSIX (ELF) stub.
+void checkRegions(const PackageInfo& info, const PeImage* stub, std::vector<std::string>* findings)
 {
     const PackageTrailer& trailer = info.trailer;
     uint64_t trailerStart = info.fileSize - TRAILER_SIZE;
     if (info.fileSize >= (uint64_t)PACKAGE_SIZE_LIMIT)
         findings->push_back("the package is 2 GiB or larger; the stub's seeks cannot reach its end");
-    PeImage image;
-    std::string ignored;
-    if (parsePeImage(bytes, &image, &ignored) && trailer.payloadOffset < image.imageEnd)
+    if (stub && trailer.payloadOffset < stub->imageEnd)
         findings->push_back("payloadOffset " + number(trailer.payloadOffset) +
-                            " lies inside the stub image, which ends at " + number(image.imageEnd));
+                            " lies inside the stub image, which ends at " + number(stub->imageEnd));
     if (trailer.payloadOffset >= trailerStart)
         findings->push_back("payloadOffset " + number(trailer.payloadOffset) + " is not before the trailer at " +
                             number(trailerStart));
@@ -112,12 +111,13 @@ void checkName(const PackageInfo& info, std::vector<std::string>* findings)
 {
     if (!info.hasName || info.trailer.nameOffset >= info.fileSize - TRAILER_SIZE)
         return;
-    if (!info.nameTerminated)
+    if (!info.nameTerminated) {
         findings->push_back("the name string has no terminating zero before the trailer");
-    else if (info.name.size() > 255)
-        findings->push_back("the name string is longer than 255 bytes");
-    else if (info.name.find_first_of("/\\") != std::string::npos)
-        findings->push_back("the name string holds a path separator");
+        return;
+    }
+    std::string problem = checkStoredName(info.name);
+    if (!problem.empty())
+        findings->push_back("the stored name cannot be used: " + problem);
 }
 
 void checkFill(const PackageInfo& info, const std::vector<unsigned char>& bytes,
@@ -140,8 +140,7 @@ bool exportsSetup(const std::vector<std::string>& exports)
     return std::find(exports.begin(), exports.end(), "Setup") != exports.end();
 }
 
-void checkStream(FILE* stream, const PackageInfo& info, const std::vector<unsigned char>& stub,
-                 std::vector<std::string>* findings)
+void checkStream(FILE* stream, const PackageInfo& info, const PeImage* stub, std::vector<std::string>* findings)
 {
     const PackageTrailer& trailer = info.trailer;
     if (trailer.payloadOffset >= info.fileSize)
@@ -163,9 +162,7 @@ void checkStream(FILE* stream, const PackageInfo& info, const std::vector<unsign
     readStreamBytes(library, &expanded);
     fclose(library);
 
-    PeImage stubImage;
-    std::string ignored;
-    if (!parsePeImage(stub, &stubImage, &ignored)) {
+    if (!stub) {
         if (!looksLikeElfImage(expanded))
             findings->push_back("the payload does not expand to an ELF shared library");
         else if (!exportsSetup(elfExportedNames(expanded)))
@@ -173,12 +170,13 @@ void checkStream(FILE* stream, const PackageInfo& info, const std::vector<unsign
         return;
     }
     PeImage libraryImage;
+    std::string ignored;
     if (!parsePeImage(expanded, &libraryImage, &ignored) ||
         !(libraryImage.characteristics & PE_CHARACTERISTIC_DLL)) {
         findings->push_back("the payload does not expand to a Windows DLL");
         return;
     }
-    if (libraryImage.machine != stubImage.machine)
+    if (libraryImage.machine != stub->machine)
         findings->push_back("the library is built for another machine than the stub");
     if (!exportsSetup(peExportedNames(expanded, libraryImage)))
         findings->push_back("the library exports no entry named \"Setup\"");
@@ -210,10 +208,12 @@ bool verifyPackage(const std::string& path, std::vector<std::string>* findings, 
         return true;
     }
     readName(stream, &info);
-    checkRegions(info, bytes, findings);
+    PeImage image;
+    std::string ignored;
+    const PeImage* stub = parsePeImage(bytes, &image, &ignored) ? &image : nullptr;
+    checkRegions(info, stub, findings);
     checkName(info, findings);
     checkFill(info, bytes, findings);
-    std::vector<unsigned char> stub(bytes.begin(), bytes.begin() + std::min<uint64_t>(info.trailer.payloadOffset, bytes.size()));
     checkStream(stream, info, stub, findings);
     fclose(stream);
     return true;
